@@ -1,0 +1,276 @@
+// The operating-system seam on POSIX (Linux).
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+#include "platform/os.h"
+#include "platform/os_posix_util.h"
+#include "platform/unicode.h"
+
+namespace lumora::os {
+
+const char16_t kPathSeparator = u'/';
+
+// ---------------------------------------------------------------------------------------------
+// Process
+
+std::optional<std::u16string> executablePath() {
+  char buffer[4096];
+  const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+  if (length <= 0 || static_cast<std::size_t>(length) >= sizeof buffer) return std::nullopt;
+  std::u16string path = utf8ToUtf16(std::string_view(buffer, static_cast<std::size_t>(length)));
+  if (path.size() >= kMaxPath) return std::nullopt;
+  return path;
+}
+
+bool setCurrentDirectory(const std::u16string& folder) {
+  std::optional<std::string> native = posix::nativePath(folder);
+  return native && chdir(native->c_str()) == 0;
+}
+
+void initializeCom() {}
+
+std::optional<std::int64_t> secondsSinceEpoch() {
+  const std::time_t now = std::time(nullptr);
+  if (now == static_cast<std::time_t>(-1)) return std::nullopt;
+  return static_cast<std::int64_t>(now);
+}
+
+std::optional<LocalTime> toLocalTime(std::int64_t seconds) {
+  const std::time_t moment = static_cast<std::time_t>(seconds);
+  std::tm parts{};
+  if (localtime_r(&moment, &parts) == nullptr) return std::nullopt;
+  return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                   parts.tm_min,         parts.tm_sec,     parts.tm_wday};
+}
+
+std::optional<std::u16string> newGuidText() {
+  unsigned char bytes[16];
+  std::size_t filled = 0;
+  while (filled < sizeof bytes) {
+    const ssize_t count = getrandom(bytes + filled, sizeof bytes - filled, 0);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    filled += static_cast<std::size_t>(count);
+  }
+  bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version 4
+  bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  char text[39];
+  std::snprintf(text, sizeof text,
+                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7],
+                bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14],
+                bytes[15]);
+  return utf8ToUtf16(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Texts handed to the JVM
+
+std::optional<std::string> toNarrow(std::u16string_view text) {
+  bool malformed = false;
+  std::string narrow = utf16ToUtf8(text, &malformed);
+  if (malformed) return std::nullopt;
+  return narrow;
+}
+
+std::u16string fromNarrow(std::string_view text) { return utf8ToUtf16(text); }
+
+// ---------------------------------------------------------------------------------------------
+// Files
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = -1; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    close();
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+File::~File() { close(); }
+
+bool File::isOpen() const { return handle_ >= 0; }
+
+void File::close() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+namespace {
+
+// Opens without blocking (a FIFO would otherwise wait for a peer), then accepts regular files only.
+int openRegular(const std::u16string& path, int flags) {
+  std::optional<std::string> native = posix::nativePath(path);
+  if (!native) return -1;
+  const int fd = ::open(native->c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0666);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  return fd;
+}
+
+bool writeAll(int fd, const void* data, std::size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t count = ::write(fd, bytes, size);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes += count;
+    size -= static_cast<std::size_t>(count);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<File> File::openForReading(const std::u16string& path) {
+  const int fd = openRegular(path, O_RDONLY);
+  if (fd < 0) return std::nullopt;
+  return File(fd);
+}
+
+std::optional<File> File::createExclusive(const std::u16string& path) {
+  const int fd = openRegular(path, O_WRONLY | O_CREAT);
+  if (fd < 0) return std::nullopt;
+  // The lock is taken before the file is emptied, so a run that loses the race leaves the
+  // holder's content alone.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  return File(fd);
+}
+
+std::optional<std::size_t> File::read(void* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t count = ::read(static_cast<int>(handle_), buffer, size);
+    if (count >= 0) return static_cast<std::size_t>(count);
+    if (errno != EINTR) return std::nullopt;
+  }
+}
+
+bool File::write(const void* data, std::size_t size) {
+  return writeAll(static_cast<int>(handle_), data, size);
+}
+
+bool replaceFileAtomically(const std::u16string& path, std::string_view content) {
+  std::optional<std::string> native = posix::nativePath(path);
+  if (!native) return false;
+  std::string temporary = *native + ".XXXXXX";
+  const int fd = mkstemp(temporary.data());
+  if (fd < 0) return false;
+  const mode_t mask = umask(0);
+  umask(mask);
+  const bool written = fchmod(fd, 0666 & ~mask) == 0 &&
+                       writeAll(fd, content.data(), content.size()) && fsync(fd) == 0;
+  const bool closed = ::close(fd) == 0;
+  if (written && closed && rename(temporary.c_str(), native->c_str()) == 0) return true;
+  unlink(temporary.c_str());
+  return false;
+}
+
+std::vector<std::u16string> findEntries(const std::u16string& pattern) {
+  std::vector<std::u16string> names;
+  const std::size_t star = pattern.rfind(u'*');
+  if (star == std::u16string::npos || star == 0 || pattern[star - 1] != kPathSeparator) {
+    return names;
+  }
+  const std::u16string suffix = posix::foldCase(pattern.substr(star + 1));
+  std::optional<std::string> folder = posix::nativePath(pattern.substr(0, star));
+  DIR* directory = folder ? opendir(folder->c_str()) : nullptr;
+  if (directory == nullptr) return names;
+  while (const dirent* entry = readdir(directory)) {
+    std::u16string name = utf8ToUtf16(entry->d_name);
+    if (name.size() >= suffix.size() &&
+        posix::foldCase(name.substr(name.size() - suffix.size())) == suffix) {
+      names.push_back(std::move(name));
+    }
+  }
+  closedir(directory);
+  std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
+    const std::u16string foldedA = posix::foldCase(a), foldedB = posix::foldCase(b);
+    return foldedA != foldedB ? foldedA < foldedB : a < b;
+  });
+  return names;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Known folders
+
+std::optional<std::u16string> userDataFolder() {
+  if (std::optional<std::u16string> folder = posix::absoluteFolderFromEnvironment("XDG_CONFIG_HOME")) {
+    return folder;
+  }
+  std::optional<std::u16string> home = posix::absoluteFolderFromEnvironment("HOME");
+  if (!home) return std::nullopt;
+  if (home->empty() || home->back() != kPathSeparator) *home += kPathSeparator;
+  *home += u".config";
+  if (home->size() >= kMaxPath) return std::nullopt;
+  return home;
+}
+
+std::optional<std::u16string> machineDataFolder() {
+  const char* value = std::getenv("XDG_CONFIG_DIRS");
+  std::string_view dirs = value != nullptr ? value : "";
+  std::string_view first = dirs.substr(0, dirs.find(':'));
+  if (first.empty() || first.front() != '/') first = "/etc/xdg";
+  std::u16string folder = utf8ToUtf16(first);
+  if (folder.size() >= kMaxPath) return std::nullopt;
+  return folder;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Libraries
+
+Library::Library(Library&& other) noexcept : handle_(other.handle_) { other.handle_ = nullptr; }
+
+Library& Library::operator=(Library&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != nullptr) dlclose(handle_);
+    handle_ = other.handle_;
+    other.handle_ = nullptr;
+  }
+  return *this;
+}
+
+Library::~Library() {
+  if (handle_ != nullptr) dlclose(handle_);
+}
+
+std::optional<Library> Library::loadJvm(const std::u16string& path) {
+  std::optional<std::string> native = posix::nativePath(path);
+  if (!native) return std::nullopt;
+  // A name without a slash would send dlopen through the library search path; the launcher
+  // always means a path.
+  if (native->find('/') == std::string::npos) native->insert(0, "./");
+  void* handle = dlopen(native->c_str(), RTLD_NOW | RTLD_GLOBAL);
+  if (handle == nullptr) return std::nullopt;
+  return Library(handle);
+}
+
+void* Library::symbol(const char* name) const { return dlsym(handle_, name); }
+
+void Library::keepLoaded() { handle_ = nullptr; }
+
+}  // namespace lumora::os

@@ -1,0 +1,37 @@
+#!/bin/sh
+# Runs a Windows program under Wine, inside the test session's prefix (see session.sh), and
+# passes its exit code on. Exits with 77, which CTest reports as skipped, when this machine
+# cannot run the program: no Wine, or no way to run 32-bit programs.
+set -u
+program="$1"
+shift
+
+wine64=/usr/lib/wine/wine64
+wine32=/usr/lib/wine/wine
+if [ ! -x "$wine64" ]; then
+  echo "skipped: Wine is not installed" >&2
+  exit 77
+fi
+
+# The machine type in the PE header: 014c is i386, 8664 is x86-64.
+offset=$(od -An -tu4 -j60 -N4 "$program" | tr -d ' ')
+machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$program" | tr -d ' ')
+loader="$wine64"
+if [ "$machine" = "014c" ]; then
+  loader="$wine32"
+  if ! "$loader" --version >/dev/null 2>&1; then
+    echo "skipped: this machine cannot run 32-bit programs (its kernel refuses Wine's 32-bit loader)" >&2
+    exit 77
+  fi
+fi
+
+session="${LUMORA_WINE_SESSION:-}"
+if [ -z "$session" ] || [ ! -d "$session/prefix" ]; then
+  echo "skipped: no Wine session; run the tests through CTest, which starts one" >&2
+  exit 77
+fi
+export WINEPREFIX="$session/prefix" WINEDEBUG="${WINEDEBUG:--all}"
+[ -f "$session/display" ] && DISPLAY=$(cat "$session/display") && export DISPLAY
+# The 64-bit loader is Wine's loader for every program when only it can run.
+[ "$loader" = "$wine64" ] && export WINELOADER="$wine64"
+exec "$loader" "$program" "$@"

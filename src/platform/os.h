@@ -22,6 +22,15 @@ inline constexpr std::size_t kMaxPath = 260;
 // The separator between path elements: a backslash on Windows, a slash on POSIX.
 extern const char16_t kPathSeparator;
 
+// The separator between class path entries that the JVM expects: ';' on Windows, ':' on POSIX.
+extern const char kClassPathSeparator;
+
+// Where a JRE keeps its JVM library, relative to the JRE folder: bin\client\jvm.dll and
+// bin\server\jvm.dll on Windows; lib/client/libjvm.so and lib/server/libjvm.so on POSIX (the
+// layout of Java 9 and later).
+extern const std::u16string_view kClientJvmLibrary;
+extern const std::u16string_view kServerJvmLibrary;
+
 // ---------------------------------------------------------------------------------------------
 // Process
 

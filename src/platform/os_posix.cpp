@@ -20,6 +20,9 @@
 namespace lumora::os {
 
 const char16_t kPathSeparator = u'/';
+const char kClassPathSeparator = ':';
+const std::u16string_view kClientJvmLibrary = u"lib/client/libjvm.so";
+const std::u16string_view kServerJvmLibrary = u"lib/server/libjvm.so";
 
 // ---------------------------------------------------------------------------------------------
 // Process

@@ -15,6 +15,9 @@
 namespace lumora::os {
 
 const char16_t kPathSeparator = u'\\';
+const char kClassPathSeparator = ';';
+const std::u16string_view kClientJvmLibrary = u"bin\\client\\jvm.dll";
+const std::u16string_view kServerJvmLibrary = u"bin\\server\\jvm.dll";
 
 using win32::wide;
 

@@ -44,6 +44,14 @@ bool pathIsRelative(std::u16string_view path, char16_t separator) {
   return !(separator == u'\\' && hasDrivePrefix(path));
 }
 
+std::u16string localPath(std::u16string_view windowsPath) {
+  std::u16string path(windowsPath);
+  for (char16_t& unit : path) {
+    if (unit == u'\\') unit = os::kPathSeparator;
+  }
+  return path;
+}
+
 std::optional<std::u16string> executableFolder() {
   std::optional<std::u16string> path = os::executablePath();
   if (!path || !pathRemoveFileSpec(*path)) return std::nullopt;

@@ -24,6 +24,10 @@ bool pathRemoveFileSpec(std::u16string& path, char16_t separator = os::kPathSepa
 // drive letter and colon.
 bool pathIsRelative(std::u16string_view path, char16_t separator = os::kPathSeparator);
 
+// A relative path written with backslashes (the launcher's fixed relative paths, such as
+// "lib\\*.jar") in this platform's form.
+std::u16string localPath(std::u16string_view windowsPath);
+
 // The running executable's folder, or nothing when it cannot be had.
 std::optional<std::u16string> executableFolder();
 

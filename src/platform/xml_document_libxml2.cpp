@@ -1,0 +1,1 @@
+// The deployment registry reader with libxml2 (POSIX).

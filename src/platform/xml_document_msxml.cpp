@@ -1,0 +1,1 @@
+// The deployment registry reader with MSXML 6.0 (Windows).

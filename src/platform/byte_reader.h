@@ -28,7 +28,7 @@ class ByteReader {
 
  private:
   ByteReader(os::File file, Mode mode)
-      : file_(std::move(file)), mode_(mode), buffer_(64 * 1024) {}
+      : file_(std::move(file)), mode_(mode), buffer_(16 * 1024) {}
   std::optional<unsigned char> nextRaw();
   bool refill();
 

@@ -111,12 +111,24 @@ class Grammar {
       case u'\n':
         continueLine();
         return;
-      case u't': text += u'\t'; return;
-      case u'n': text += u'\n'; return;
-      case u'f': text += u'\f'; return;
-      case u'r': text += u'\r'; return;
-      case u'u': readUnicodeEscape(text); return;
-      default: text += current_; return;
+      case u't':
+        text += u'\t';
+        return;
+      case u'n':
+        text += u'\n';
+        return;
+      case u'f':
+        text += u'\f';
+        return;
+      case u'r':
+        text += u'\r';
+        return;
+      case u'u':
+        readUnicodeEscape(text);
+        return;
+      default:
+        text += current_;
+        return;
     }
   }
 

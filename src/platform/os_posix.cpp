@@ -177,16 +177,37 @@ bool File::write(const void* data, std::size_t size) {
   return writeAll(static_cast<int>(handle_), data, size);
 }
 
+namespace {
+
+// Creates a new file for writing beside `native`, named after it with a random suffix, and stores
+// its name in `temporary`. The mode 0666 lets the system apply the umask and the folder's default
+// ACL, as for any new file; asking for the umask instead would mean changing it for a moment, for
+// every thread of the process, and the JVM's threads run by then.
+int createTemporarySibling(const std::string& native, std::string& temporary) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned char random[6];
+    const ssize_t count = getrandom(random, sizeof random, 0);
+    if (count < 0 && errno == EINTR) continue;
+    if (count != static_cast<ssize_t>(sizeof random)) return -1;
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%02x%02x%02x%02x%02x%02x", random[0], random[1],
+                  random[2], random[3], random[4], random[5]);
+    temporary = native + suffix;
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool replaceFileAtomically(const std::u16string& path, std::string_view content) {
   std::optional<std::string> native = posix::nativePath(path);
   if (!native) return false;
-  std::string temporary = *native + ".XXXXXX";
-  const int fd = mkstemp(temporary.data());
+  std::string temporary;
+  const int fd = createTemporarySibling(*native, temporary);
   if (fd < 0) return false;
-  const mode_t mask = umask(0);
-  umask(mask);
-  const bool written = fchmod(fd, 0666 & ~mask) == 0 &&
-                       writeAll(fd, content.data(), content.size()) && fsync(fd) == 0;
+  const bool written = writeAll(fd, content.data(), content.size()) && fsync(fd) == 0;
   const bool closed = ::close(fd) == 0;
   if (written && closed && rename(temporary.c_str(), native->c_str()) == 0) return true;
   unlink(temporary.c_str());

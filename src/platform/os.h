@@ -90,11 +90,15 @@ void showMessageBox(std::u16string_view text, std::u16string_view caption, BoxIc
 
 // The outcome of the folder-browse prompt.
 struct FolderChoice {
-  bool itemChosen = false;            // false: the user cancelled
-  std::optional<std::u16string> path; // the file-system path of the chosen item, if it has one
+  bool itemChosen = false;             // false: the user cancelled
+  std::optional<std::u16string> path;  // the chosen item's file-system path (at most
+                                       // kMaxPath - 1 code units), if it has one
 };
 
-// Asks the user for a folder, with `title` above the choice. Modal.
+// Asks the user for a folder, with `title` above the choice. Modal. Windows: the shell's
+// folder-browse dialog. POSIX: zenity when a display is there and zenity is on PATH; else, when
+// standard input is a terminal, a prompt on standard error answered by one line of standard
+// input (relative answers resolved against the current directory); else cancelled.
 FolderChoice browseForFolder(std::u16string_view title);
 
 // ---------------------------------------------------------------------------------------------
@@ -190,14 +194,16 @@ class Library {
 
 // What reading the public JRE's home folder gave.
 struct PublicJreValue {
-  bool read = false;           // the value was read into the buffer
-  bool isText = false;         // it is a plain text value (REG_SZ)
-  std::size_t byteCount = 0;   // the size of what was read, in bytes
+  bool read = false;          // the value was read into the buffer
+  bool isText = false;        // it is a plain text value (REG_SZ)
+  std::size_t byteCount = 0;  // the size of what was read, in bytes
 };
 
 // The record that names the public JRE 1.7: on Windows the registry key
 // HKEY_LOCAL_MACHINE\SOFTWARE\JavaSoft\Java Runtime Environment\1.7 (opened with KEY_READ in the
-// process's own view); on POSIX the JAVA_HOME variable, else the `java` command found on PATH.
+// process's own view); on POSIX the JAVA_HOME variable when it is set and not empty, else the
+// Java home of the `java` command found on PATH (its real path, links resolved, must lie in a
+// `bin` folder; the home is the folder above). Closes the key when destroyed.
 class PublicJreKey {
  public:
   PublicJreKey(PublicJreKey&& other) noexcept;
@@ -206,16 +212,19 @@ class PublicJreKey {
   PublicJreKey& operator=(const PublicJreKey&) = delete;
   ~PublicJreKey();
 
+  // Nothing when there is no such record (or it cannot be read).
   static std::optional<PublicJreKey> open();
 
   // Reads the value "JavaHome" into `buffer`, whose size is `bufferBytes` bytes; fails when the
-  // value is larger. The text is not terminated here.
+  // value is larger. The text is not terminated here: the stored bytes are copied as they are
+  // (on POSIX, the folder and its terminator), and whether a terminator follows them is not
+  // said. What a failed read leaves in the buffer is not said either.
   PublicJreValue readJavaHome(char16_t* buffer, std::size_t bufferBytes) const;
 
  private:
   PublicJreKey() = default;
-  std::intptr_t handle_ = 0;
-  std::u16string home_;  // POSIX: the folder found
+  std::intptr_t handle_ = 0;  // Windows: the open registry key
+  std::u16string home_;       // POSIX: the folder found
 };
 
 }  // namespace lumora::os

@@ -11,20 +11,24 @@
 namespace lumora::testing {
 
 enum class TestLibrary {
-  kJvm,                    // the test JVM
-  kNotJvm,                 // a library without JNI_CreateJavaVM
-  kJvmNeedingDependency,   // Windows: the test JVM importing from lumoradep.dll
-  kDependency,             // Windows: lumoradep.dll
+  kJvm,                   // the test JVM
+  kNotJvm,                // a library without JNI_CreateJavaVM
+  kJvmNeedingDependency,  // Windows: the test JVM importing from lumoradep.dll
+  kDependency,            // Windows: lumoradep.dll
 };
 
 inline bool onWindows() { return os::kPathSeparator == u'\\'; }
 
 inline std::string libraryFileName(TestLibrary library) {
   switch (library) {
-    case TestLibrary::kJvm: return onWindows() ? "testjvm.dll" : "libtestjvm.so";
-    case TestLibrary::kNotJvm: return onWindows() ? "notjvm.dll" : "libnotjvm.so";
-    case TestLibrary::kJvmNeedingDependency: return "testjvm_needsdep.dll";
-    case TestLibrary::kDependency: return "lumoradep.dll";
+    case TestLibrary::kJvm:
+      return onWindows() ? "testjvm.dll" : "libtestjvm.so";
+    case TestLibrary::kNotJvm:
+      return onWindows() ? "notjvm.dll" : "libnotjvm.so";
+    case TestLibrary::kJvmNeedingDependency:
+      return "testjvm_needsdep.dll";
+    case TestLibrary::kDependency:
+      return "lumoradep.dll";
   }
   return {};
 }

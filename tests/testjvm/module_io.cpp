@@ -153,8 +153,8 @@ std::optional<std::string> readFile(const NativePath& path) {
 
 #endif
 
-// Learnt once when the library is loaded and never freed: the unload record needs it after the
-// library's static objects may already be gone.
+// Learnt once when the library is loaded, and freed only after the unload record, which needs it
+// after the library's static objects may already be gone.
 const NativePath* moduleFolder = nullptr;
 
 const NativePath& folder() {
@@ -167,7 +167,11 @@ void onLoad() {
   record("attach");
 }
 
-void onUnload() { record("detach"); }
+void onUnload() {
+  record("detach");
+  delete moduleFolder;  // an unloaded library must not leave its memory behind
+  moduleFolder = nullptr;
+}
 
 }  // namespace
 

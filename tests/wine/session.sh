@@ -40,10 +40,15 @@ case "${1:-}" in
     stop
     mkdir -p "$session"
     start_xvfb
-    # The server and the services that wineboot starts are detached from CTest's pipes, or
-    # CTest would wait for them to end.
+    # The prefix is made with the display, or the first program to open a window in it finds no
+    # graphics driver. The server and the services that wineboot starts are detached from
+    # CTest's pipes, or CTest would wait for them to end.
+    [ -f "$session/display" ] && DISPLAY=$(cat "$session/display") && export DISPLAY
     "$wine64" wineboot -i </dev/null >/dev/null 2>&1
     setsid wineserver -p </dev/null >/dev/null 2>&1 &
+    # Without a window manager, Wine's managed windows make every box close and process exit
+    # wait seconds; unmanaged windows do not.
+    "$wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     [ -d "$WINEPREFIX/drive_c" ] || { echo "the Wine prefix could not be made"; exit 1; }
     echo "Wine session ready in $session"
     ;;

@@ -10,7 +10,7 @@ runs="${1:-21}"
 sh tools/deps.sh main
 cmake --preset linux >/dev/null
 cmake --build --preset linux -j "$(nproc)" --target LumoraHost lumora_testjvm lumora_demo lumora_bench
-java_home=$(sed -n 's/^LUMORA_JAVA_HOME:INTERNAL=//p' build/linux/CMakeCache.txt)
+java_home=$(cat build/linux/java-home.txt)
 table=$(mktemp)
 trap 'rm -f "$table"' EXIT
 {

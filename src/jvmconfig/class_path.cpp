@@ -8,20 +8,24 @@ namespace lumora {
 std::optional<std::string> buildClassPathOption(const std::u16string& installFolder) {
   std::u16string pattern = installFolder;
   std::u16string libFolder = installFolder;
-  if (!pathAppend(pattern, localPath(u"lib\\*.jar")) || !pathAppend(libFolder, u"lib") ||
-      !os::toNarrow(libFolder)) {
+  if (!pathAppend(pattern, localPath(u"lib\\*.jar")) || !pathAppend(libFolder, u"lib")) {
     return std::nullopt;
   }
+  std::optional<std::string> narrowLibFolder = os::toNarrow(libFolder);
+  if (!narrowLibFolder) return std::nullopt;
 
   std::string option = "-Djava.class.path=";
   bool first = true;
   for (const std::u16string& name : os::findEntries(pattern)) {
-    std::u16string entry = libFolder;
-    if (!pathAppend(entry, name)) return std::nullopt;
-    std::optional<std::string> narrow = os::toNarrow(entry);
-    if (!narrow) return std::nullopt;
+    // Each entry is the lib folder, one separator and the name, within the path limit; the
+    // folder's narrow form is made once for all entries.
+    if (libFolder.size() + 1 + name.size() >= os::kMaxPath) return std::nullopt;
+    std::optional<std::string> narrowName = os::toNarrow(name);
+    if (!narrowName) return std::nullopt;
     if (!first) option += os::kClassPathSeparator;
-    option += *narrow;
+    option += *narrowLibFolder;
+    option += static_cast<char>(os::kPathSeparator);
+    option += *narrowName;
     first = false;
   }
   return option;

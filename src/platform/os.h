@@ -145,8 +145,9 @@ bool replaceFileAtomically(const std::u16string& path, std::string_view content)
 
 // The names of the entries of `folder` that match "*" + `suffix` (e.g. ".jar") without regard to
 // case. Windows gives them in the order of its directory search; POSIX sorts them by name without
-// regard to case, the order NTFS keeps. Empty when the folder is missing, unreadable or holds no
-// such entry. `pattern` is the folder joined with "*" + suffix, the text the search is made with.
+// regard to case (ASCII letters folded, then by code point), so that the order is the same on
+// every machine. Empty when the folder is missing, unreadable or holds no such entry. `pattern`
+// is the folder joined with "*" + suffix, the text the search is made with.
 std::vector<std::u16string> findEntries(const std::u16string& pattern);
 
 // ---------------------------------------------------------------------------------------------

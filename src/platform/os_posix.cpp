@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "platform/os.h"
 #include "platform/os_posix_util.h"
@@ -214,28 +215,44 @@ bool replaceFileAtomically(const std::u16string& path, std::string_view content)
   return false;
 }
 
+namespace {
+
+// A name with its ASCII letters in upper case: how names compare without regard to case.
+std::string foldAscii(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return folded;
+}
+
+}  // namespace
+
 std::vector<std::u16string> findEntries(const std::u16string& pattern) {
   std::vector<std::u16string> names;
   const std::size_t star = pattern.rfind(u'*');
   if (star == std::u16string::npos || star == 0 || pattern[star - 1] != kPathSeparator) {
     return names;
   }
-  const std::u16string suffix = posix::foldCase(pattern.substr(star + 1));
+  std::optional<std::string> suffix = posix::nativePath(pattern.substr(star + 1));
   std::optional<std::string> folder = posix::nativePath(pattern.substr(0, star));
-  DIR* directory = folder ? opendir(folder->c_str()) : nullptr;
+  DIR* directory = suffix && folder ? opendir(folder->c_str()) : nullptr;
   if (directory == nullptr) return names;
+  const std::string foldedSuffix = foldAscii(*suffix);
+  // The names stay in their system form (UTF-8) while they are matched and sorted: each is paired
+  // with its case-folded form once, and UTF-8 bytes sort in the order of their code points.
+  std::vector<std::pair<std::string, std::string>> entries;
   while (const dirent* entry = readdir(directory)) {
-    std::u16string name = utf8ToUtf16(entry->d_name);
-    if (name.size() >= suffix.size() &&
-        posix::foldCase(name.substr(name.size() - suffix.size())) == suffix) {
-      names.push_back(std::move(name));
-    }
+    const std::string_view name = entry->d_name;
+    if (name.size() < foldedSuffix.size()) continue;
+    std::string folded = foldAscii(name);
+    if (!folded.ends_with(foldedSuffix)) continue;
+    entries.emplace_back(std::move(folded), name);
   }
   closedir(directory);
-  std::sort(names.begin(), names.end(), [](const std::u16string& a, const std::u16string& b) {
-    const std::u16string foldedA = posix::foldCase(a), foldedB = posix::foldCase(b);
-    return foldedA != foldedB ? foldedA < foldedB : a < b;
-  });
+  std::sort(entries.begin(), entries.end());
+  names.reserve(entries.size());
+  for (const auto& entry : entries) names.push_back(utf8ToUtf16(entry.second));
   return names;
 }
 

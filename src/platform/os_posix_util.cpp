@@ -23,13 +23,6 @@ std::optional<std::string> nativePath(const std::u16string& path) {
   return native;
 }
 
-std::u16string foldCase(std::u16string text) {
-  for (char16_t& unit : text) {
-    if (unit >= u'a' && unit <= u'z') unit = static_cast<char16_t>(unit - u'a' + u'A');
-  }
-  return text;
-}
-
 std::optional<std::u16string> absoluteFolderFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
   if (value == nullptr || value[0] != '/') return std::nullopt;

@@ -10,9 +10,6 @@ namespace lumora::os::posix {
 // The UTF-8 form of a path for the system calls; nothing when it holds a lone surrogate or NUL.
 std::optional<std::string> nativePath(const std::u16string& path);
 
-// ASCII letters in upper case, the rest unchanged: how names are compared without regard to case.
-std::u16string foldCase(std::u16string text);
-
 // The value of an environment variable when it is an absolute path that fits the path limit.
 std::optional<std::u16string> absoluteFolderFromEnvironment(const char* name);
 

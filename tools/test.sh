@@ -1,7 +1,8 @@
 #!/bin/sh
 # Builds every target (Linux, Linux with AddressSanitizer and UndefinedBehaviorSanitizer,
-# Windows x86_64 and i686) and runs every test of each. Tests that need a tool this machine
-# cannot run are reported as skipped. Exits non-zero when any build or test fails.
+# Windows x86_64 and i686) and runs every test of each, then runs each fuzzer for a bounded time
+# (LUMORA_FUZZ_SECONDS, default 45). Tests that need a tool this machine cannot run are reported
+# as skipped. Exits non-zero when any build, test or fuzzer fails.
 set -u
 cd "$(dirname "$0")/.."
 sh tools/deps.sh test || exit 1
@@ -19,6 +20,14 @@ for preset in linux linux-asan win64 win32; do
     failed="$failed $preset"
   fi
 done
+
+echo "==== fuzz"
+if sh tools/fuzz.sh "${LUMORA_FUZZ_SECONDS:-45}"; then
+  echo "==== fuzz: passed"
+else
+  echo "==== fuzz: FAILED"
+  failed="$failed fuzz"
+fi
 
 if [ -n "$failed" ]; then
   echo "FAILED:$failed"

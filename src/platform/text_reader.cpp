@@ -1,5 +1,7 @@
 #include "platform/text_reader.h"
 
+#include <utility>
+
 namespace lumora {
 namespace {
 constexpr char16_t kCtrlZ = 0x1A;
@@ -36,20 +38,20 @@ std::optional<TextReader> TextReader::open(const std::u16string& path) {
   return TextReader(std::move(*bytes), Encoding::kUtf8);
 }
 
-std::optional<char16_t> TextReader::decodeUnit() {
+TextReader::Unit TextReader::decodeUnit() {
   while (decodedAt_ == decoded_.size()) {
     decoded_.clear();
     decodedAt_ = 0;
     if (encoding_ == Encoding::kUtf16le) {
       std::optional<unsigned char> low = bytes_.next();
       std::optional<unsigned char> high = low ? bytes_.next() : std::nullopt;
-      if (!high) return std::nullopt;  // a lone last byte is no code unit
-      return static_cast<char16_t>(*low | (*high << 8));
+      if (!high) return kEnd;  // a lone last byte is no code unit
+      return *low | (*high << 8);
     }
     std::optional<unsigned char> byte = bytes_.next();
     if (!byte) {
       if (!decoder_.finish(decoded_)) malformed_ = true;
-      if (decoded_.empty()) return std::nullopt;
+      if (decoded_.empty()) return kEnd;
       continue;
     }
     if (!decoder_.feed(*byte, decoded_)) malformed_ = true;
@@ -57,26 +59,20 @@ std::optional<char16_t> TextReader::decodeUnit() {
   return decoded_[decodedAt_++];
 }
 
-std::optional<char16_t> TextReader::nextUnit() {
-  if (ended_) return std::nullopt;
-  std::optional<char16_t> unit;
-  if (peeked_) {
-    unit = peeked_;
-    peeked_.reset();
-  } else {
-    unit = decodeUnit();
-  }
+TextReader::Unit TextReader::nextUnit() {
+  if (ended_) return kEnd;
+  Unit unit = peeked_ != kNoUnit ? std::exchange(peeked_, kNoUnit) : decodeUnit();
   if (unit == u'\r') {
-    std::optional<char16_t> following = decodeUnit();
+    const Unit following = decodeUnit();
     if (following == u'\n') {
       unit = following;
     } else {
       peeked_ = following;
     }
   }
-  if (!unit || *unit == kCtrlZ) {
+  if (unit == kEnd || unit == kCtrlZ) {
     ended_ = true;
-    return std::nullopt;
+    return kEnd;
   }
   return unit;
 }
@@ -84,10 +80,10 @@ std::optional<char16_t> TextReader::nextUnit() {
 TextReader::Piece TextReader::readPiece(std::u16string& piece, std::size_t limit) {
   piece.clear();
   while (piece.size() < limit) {
-    std::optional<char16_t> unit = nextUnit();
-    if (!unit) break;
-    piece += *unit;
-    if (*unit == u'\n') break;
+    const Unit unit = nextUnit();
+    if (unit == kEnd) break;
+    piece += static_cast<char16_t>(unit);
+    if (unit == u'\n') break;
   }
   if (piece.empty()) return Piece::kEnd;
   const bool malformed = malformed_;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -36,15 +37,22 @@ class TextReader {
   TextReader(ByteReader bytes, Encoding encoding)
       : bytes_(std::move(bytes)), encoding_(encoding) {}
 
-  std::optional<char16_t> nextUnit();
-  std::optional<char16_t> decodeUnit();
+  // A code unit, or one of the markers below. Not an std::optional: the compiler may compare an
+  // empty optional's undefined value before it tests for emptiness, which is harmless but makes
+  // memory checkers report a use of an undefined value.
+  using Unit = std::int32_t;
+  static constexpr Unit kEnd = -1;      // the end of the file, or a read error
+  static constexpr Unit kNoUnit = -2;   // nothing peeked
+
+  Unit nextUnit();
+  Unit decodeUnit();
 
   ByteReader bytes_;
   Encoding encoding_;
   Utf8Decoder decoder_;
   std::u16string decoded_;     // units decoded but not yet delivered
   std::size_t decodedAt_ = 0;
-  std::optional<char16_t> peeked_;
+  Unit peeked_ = kNoUnit;
   bool malformed_ = false;
   bool ended_ = false;
 };

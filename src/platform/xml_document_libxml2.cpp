@@ -50,9 +50,12 @@ struct XmlCharDeleter {
   void operator()(xmlChar* text) const { xmlFree(text); }
 };
 
-// No network, no entity substitution, no DTD loading or default attributes, and the parser's
-// default size limits; errors are not printed.
-constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+// No network, no entity substitution, no DTD loading or default attributes; errors are not
+// printed. The parser's default size limits (ten megabytes for a text, a comment or an attribute
+// value) would refuse well-formed documents that MSXML reads, so they are lifted: with DTDs
+// refused nothing can expand, and memory stays in proportion to the file.
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
 
 std::unique_ptr<xmlDoc, DocDeleter> parse(os::File& file) {
   std::unique_ptr<xmlParserCtxt, ParserDeleter> parser(xmlNewParserCtxt());

@@ -1,5 +1,6 @@
 #include "browse_dialog.h"
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 namespace lumora::prompthelper {
@@ -83,6 +84,18 @@ class ProcessHandle {
   HANDLE handle_;
 };
 
+HANDLE openOwner(HWND window) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+}
+
+BOOL CALLBACK matchTree(HWND control, LPARAM found) {
+  if (classOf(control) != WC_TREEVIEWW) return TRUE;
+  *reinterpret_cast<HWND*>(found) = control;
+  return FALSE;
+}
+
 }  // namespace
 
 std::optional<HWND> findBrowseDialog(const std::wstring& title, DWORD processId) {
@@ -94,10 +107,7 @@ std::optional<HWND> findBrowseDialog(const std::wstring& title, DWORD processId)
 std::wstring captionOf(HWND dialog) { return textOf(dialog); }
 
 bool selectPath(HWND dialog, const std::wstring& path) {
-  DWORD processId = 0;
-  GetWindowThreadProcessId(dialog, &processId);
-  const ProcessHandle process(
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+  const ProcessHandle process(openOwner(dialog));
   if (process.get() == nullptr) return false;
   const SIZE_T size = (path.size() + 1) * sizeof(wchar_t);
   const RemoteMemory text(process.get(), size);
@@ -111,6 +121,36 @@ bool selectPath(HWND dialog, const std::wstring& path) {
   // nothing (the dialog answers 0 whether or not it found the folder).
   SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(text.address()));
   return true;
+}
+
+std::optional<std::wstring> selectedFolderName(HWND dialog) {
+  HWND tree = nullptr;
+  EnumChildWindows(dialog, matchTree, reinterpret_cast<LPARAM>(&tree));
+  if (tree == nullptr) return std::nullopt;
+  const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  if (item == nullptr) return std::nullopt;
+
+  // The item record and its text buffer, one after the other in the dialog's process.
+  constexpr int kTextUnits = 512;
+  const ProcessHandle process(openOwner(dialog));
+  if (process.get() == nullptr) return std::nullopt;
+  const RemoteMemory remote(process.get(), sizeof(TVITEMW) + kTextUnits * sizeof(wchar_t));
+  if (remote.address() == nullptr) return std::nullopt;
+  auto* const remoteText =
+      reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof(TVITEMW));
+  TVITEMW record{};
+  record.mask = TVIF_TEXT;
+  record.hItem = item;
+  record.pszText = remoteText;
+  record.cchTextMax = kTextUnits;
+  wchar_t text[kTextUnits] = {};
+  if (!WriteProcessMemory(process.get(), remote.address(), &record, sizeof record, nullptr) ||
+      !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.address())) ||
+      !ReadProcessMemory(process.get(), remoteText, text, sizeof text, nullptr)) {
+    return std::nullopt;
+  }
+  text[kTextUnits - 1] = L'\0';
+  return std::wstring(text);
 }
 
 bool pressButton(HWND dialog, int id, DWORD timeoutMs) {

@@ -20,6 +20,9 @@ std::wstring captionOf(HWND dialog);
 // pointer, so the text is first written into the dialog's own process. False when that fails.
 bool selectPath(HWND dialog, const std::wstring& path);
 
+// The name the dialog's folder tree shows for its selected item, if it can be read.
+std::optional<std::wstring> selectedFolderName(HWND dialog);
+
 // Presses the button `id` (IDOK, IDCANCEL) and waits up to `timeoutMs` for the dialog to go away;
 // false when it stayed.
 bool pressButton(HWND dialog, int id, DWORD timeoutMs);

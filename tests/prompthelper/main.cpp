@@ -7,7 +7,8 @@
 // either presses Cancel and prints "cancelled", or makes the dialog select PATH, presses OK and
 // prints "chose <PATH>" (one UTF-8 line each). With --pid only that process's dialog counts.
 // Exits 0 when done; prints "nodialog" and exits 3 when no dialog came; exits 2 on a bad command
-// line and 4 when the path could not be handed over or the dialog would not close.
+// line and 4 when the path could not be handed over, the tree did not select it, or the dialog
+// would not close.
 #include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
@@ -25,6 +26,8 @@ namespace {
 constexpr wchar_t kTitle[] = L"Select JRE location";
 constexpr DWORD kPollMs = 25;
 constexpr DWORD kCloseMs = 5000;
+constexpr int kSelectAttempts = 40;
+constexpr DWORD kSelectRetryMs = 250;
 
 struct Options {
   std::optional<std::wstring> choice;  // nothing: cancel
@@ -103,16 +106,41 @@ bool press(HWND dialog, int button) {
   return false;
 }
 
+// The name the folder tree shows for a file-system path: its last component. Nothing for a path
+// of the shell's namespace ("::{...}"), whose display name this helper does not know.
+std::optional<std::wstring> shownName(const std::wstring& path) {
+  if (path.starts_with(L"::")) return std::nullopt;
+  const std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Makes the dialog select `path` and checks that its tree did: a dialog still settling after it
+// became visible may pass the request over, so it is made again until the tree shows the folder.
+bool select(HWND dialog, const std::wstring& path) {
+  const std::optional<std::wstring> expected = shownName(path);
+  std::optional<std::wstring> selected;
+  for (int attempt = 0; attempt < kSelectAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kSelectRetryMs);
+    if (!selectPath(dialog, path)) {
+      writeTo(STD_ERROR_HANDLE, "the path could not be handed to the dialog\n");
+      return false;
+    }
+    if (!expected) return true;
+    selected = selectedFolderName(dialog);
+    if (selected == expected) return true;
+  }
+  writeTo(STD_ERROR_HANDLE, "the dialog's tree selected \"" + toUtf8(selected.value_or(L"?")) +
+                                "\", not \"" + toUtf8(*expected) + "\"\n");
+  return false;
+}
+
 int answer(HWND dialog, const Options& options) {
   if (!options.choice) {
     if (!press(dialog, IDCANCEL)) return 4;
     writeTo(STD_OUTPUT_HANDLE, "cancelled\n");
     return 0;
   }
-  if (!selectPath(dialog, *options.choice)) {
-    writeTo(STD_ERROR_HANDLE, "the path could not be handed to the dialog\n");
-    return 4;
-  }
+  if (!select(dialog, *options.choice)) return 4;
   if (!press(dialog, IDOK)) return 4;
   writeTo(STD_OUTPUT_HANDLE, "chose " + toUtf8(*options.choice) + "\n");
   return 0;

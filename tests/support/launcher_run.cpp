@@ -1,5 +1,6 @@
 #include "support/launcher_run.h"
 
+#include <cstdlib>
 #include <sstream>
 
 namespace lumora::testing {
@@ -7,6 +8,7 @@ namespace {
 
 constexpr std::chrono::seconds kHelperGrace{15};  // how long the helper may outlive the launcher
 constexpr int kMostBoxes = 64;                    // more than any run shows
+constexpr int kWrappedSlowdown = 20;              // how much longer a wrapped launcher may take
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 
@@ -56,6 +58,14 @@ std::vector<ShownBox> parseBoxes(const std::string& report) {
   return boxes;
 }
 
+// The words of LUMORA_E2E_LAUNCHER_WRAPPER (POSIX only); empty when it is not set.
+std::vector<std::u16string> launcherWrapper() {
+  if (messageBoxesAreWindows()) return {};
+  const char* value = std::getenv("LUMORA_E2E_LAUNCHER_WRAPPER");
+  if (value == nullptr) return {};
+  return argumentsOf(std::filesystem::path(value).u16string());
+}
+
 ProcessOptions launcherOptions(const Installation& installation, const LaunchRequest& request) {
   ProcessOptions options;
   options.program = installation.executable();
@@ -63,7 +73,13 @@ ProcessOptions launcherOptions(const Installation& installation, const LaunchReq
     options.commandTail = request.tail ? *request.tail : tailOf(request.arguments);
   } else {
     options.arguments = request.tail ? argumentsOf(*request.tail) : request.arguments;
+    if (std::vector<std::u16string> wrapper = launcherWrapper(); !wrapper.empty()) {
+      options.arguments.insert(options.arguments.begin(), options.program.u16string());
+      options.arguments.insert(options.arguments.begin(), wrapper.begin() + 1, wrapper.end());
+      options.program = std::filesystem::path(wrapper.front());
+    }
   }
+  options.identity = request.identity;
   options.workingDirectory = request.workingDirectory.empty() ? installation.makeFolder(u"start")
                                                               : request.workingDirectory;
   options.environment = installation.environment();
@@ -94,17 +110,34 @@ std::optional<Process> startBoxHelper(const Process& launcher, std::chrono::seco
   return Process::start(options, error);
 }
 
-// Starts lumora_prompthelper to answer the launcher's JRE folder prompt, if it comes.
-std::optional<Process> startPromptHelper(const Process& launcher, const LaunchRequest& request,
+// Starts lumora_prompthelper to answer the launcher's JRE folder prompt, if it comes, with
+// `choice` (nothing cancels).
+std::optional<Process> startPromptHelper(const Process& launcher, std::chrono::seconds limit,
+                                         const std::optional<std::filesystem::path>& choice,
                                          std::string* error) {
-  ProcessOptions options = helperOptions(u"lumora_prompthelper", launcher, request.timeLimit);
-  if (request.folderPromptChoice) {
-    options.arguments.insert(options.arguments.end(),
-                             {u"--choose", request.folderPromptChoice->u16string()});
+  ProcessOptions options = helperOptions(u"lumora_prompthelper", launcher, limit);
+  if (choice) {
+    options.arguments.insert(options.arguments.end(), {u"--choose", choice->u16string()});
   } else {
     options.arguments.push_back(u"--cancel");
   }
   return Process::start(options, error);
+}
+
+// Answers the prompts before the last one, one helper after the other: each helper ends once its
+// dialog has closed, and the next one then waits for the dialog that comes back. False when one
+// of them found no dialog or could not answer it.
+bool answerEarlierPrompts(const Process& launcher, const LaunchRequest& request,
+                          LaunchResult& result) {
+  for (const std::filesystem::path& choice : request.earlierFolderPromptChoices) {
+    std::optional<Process> helper =
+        startPromptHelper(launcher, request.timeLimit, choice, &result.diagnostics);
+    if (!helper) return false;
+    const ProcessOutcome outcome = helper->wait(request.timeLimit + kHelperGrace);
+    result.diagnostics += "folder prompt: " + outcome.standardOutput + outcome.standardError;
+    if (!outcome.exited || outcome.exitCode != 0) return false;
+  }
+  return true;
 }
 
 // The prompt helper has done its part once the launcher has ended: it answered the prompt, or
@@ -159,25 +192,29 @@ LaunchResult runLauncher(const Installation& installation, const LaunchRequest& 
   result.boxSource = !messageBoxesAreWindows() ? BoxSource::kStandardError
                      : windowsCanBeShown()     ? BoxSource::kWindows
                                                : BoxSource::kUnreadable;
+  LaunchRequest limited = request;
+  if (!launcherWrapper().empty()) limited.timeLimit *= kWrappedSlowdown;
   std::optional<Process> launcher =
-      Process::start(launcherOptions(installation, request), &result.diagnostics);
+      Process::start(launcherOptions(installation, limited), &result.diagnostics);
   if (!launcher) return result;
 
   std::optional<Process> boxHelper;
   std::optional<Process> promptHelper;
   if (result.boxSource == BoxSource::kWindows) {
     // Either helper missing would leave the launcher waiting on a window until the time limit.
-    boxHelper = startBoxHelper(*launcher, request.timeLimit, &result.diagnostics);
-    promptHelper = startPromptHelper(*launcher, request, &result.diagnostics);
-    if (!boxHelper || !promptHelper) return result;  // the launcher, destroyed, is killed
+    boxHelper = startBoxHelper(*launcher, limited.timeLimit, &result.diagnostics);
+    if (!boxHelper || !answerEarlierPrompts(*launcher, request, result)) return result;
+    promptHelper = startPromptHelper(*launcher, request.timeLimit, request.folderPromptChoice,
+                                     &result.diagnostics);
+    if (!promptHelper) return result;  // the launcher, destroyed, is killed
   }
 
-  const ProcessOutcome outcome = launcher->wait(request.timeLimit);
+  const ProcessOutcome outcome = launcher->wait(limited.timeLimit);
   result.finished = outcome.exited;
   result.exitCode = outcome.exitCode;
   result.standardError = outcome.standardError;
   if (outcome.timedOut) result.diagnostics += "the launcher was killed after the time limit\n";
-  if (boxHelper) readBoxes(*boxHelper, request.timeLimit, result);
+  if (boxHelper) readBoxes(*boxHelper, limited.timeLimit, result);
   if (promptHelper) stopPromptHelper(*promptHelper, result);
   return result;
 }

@@ -45,7 +45,12 @@ struct LaunchRequest {
   // Windows: the folder chosen in the JRE folder prompt, should the launcher show it; nothing
   // cancels it. (On POSIX the prompt is always cancelled: the run has no display and no terminal.)
   std::optional<std::filesystem::path> folderPromptChoice;
+  // Windows: the folders chosen, in order, in the prompts that come before the one
+  // folderPromptChoice answers (a folder that yields no JVM brings the prompt back).
+  std::vector<std::filesystem::path> earlierFolderPromptChoices;
   std::chrono::seconds timeLimit{60};  // then the launcher is killed
+  // POSIX: the user and group the launcher runs as (see ProcessOptions::identity).
+  std::optional<Identity> identity;
 };
 
 struct LaunchResult {
@@ -59,6 +64,11 @@ struct LaunchResult {
 void PrintTo(const LaunchResult& result, std::ostream* out);
 
 // Runs the installation's launcher and waits for it; never waits longer than the time limit.
+//
+// POSIX: when the environment variable LUMORA_E2E_LAUNCHER_WRAPPER holds a command (words split
+// at blanks, the first an absolute path), the launcher runs under it, its path and arguments
+// after the command's words (e.g. a valgrind command line), and every time limit is twenty times
+// as long.
 LaunchResult runLauncher(const Installation& installation, const LaunchRequest& request);
 
 // The tail a user would type for `arguments`: joined by blanks, an argument with a blank in double

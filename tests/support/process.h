@@ -21,6 +21,12 @@ struct EnvironmentChange {
   std::optional<std::string> value;
 };
 
+// POSIX: a user and group to run a child as.
+struct Identity {
+  std::uint32_t user = 0;
+  std::uint32_t group = 0;
+};
+
 struct ProcessOptions {
   std::filesystem::path program;
   // The arguments after the program's name. On Windows they are quoted by the C runtime's rules
@@ -30,6 +36,9 @@ struct ProcessOptions {
   std::optional<std::u16string> commandTail;
   std::filesystem::path workingDirectory;  // empty: the caller's
   std::vector<EnvironmentChange> environment;
+  // POSIX: the child runs as this user and group, without supplementary groups (the caller must
+  // be allowed to switch); none: as the caller. Windows refuses to start a child with one.
+  std::optional<Identity> identity;
 };
 
 struct ProcessOutcome {
@@ -78,6 +87,28 @@ std::u16string executableFileName(std::u16string_view base);
 // The JVM library's place inside a JRE folder: client or server.
 enum class JvmFlavour { kClient, kServer };
 std::filesystem::path jvmLibraryInJre(JvmFlavour flavour);
+
+// Windows: a file held open without sharing, so that no other process can open it, to read or
+// otherwise, until the hold goes (where file permissions cannot deny reading, as under Wine).
+// POSIX has no such lock: there take() gives nothing, and permissions serve instead.
+class ExclusiveHold {
+ public:
+  static std::optional<ExclusiveHold> take(const std::filesystem::path& path);
+  ExclusiveHold(ExclusiveHold&& other) noexcept;
+  ExclusiveHold& operator=(ExclusiveHold&&) = delete;
+  ExclusiveHold(const ExclusiveHold&) = delete;
+  ExclusiveHold& operator=(const ExclusiveHold&) = delete;
+  ~ExclusiveHold();
+
+ private:
+  explicit ExclusiveHold(std::intptr_t handle) : handle_(handle) {}
+  std::intptr_t handle_;
+};
+
+// POSIX, when the caller runs as root, which file permissions do not bind: an identity that they
+// bind (the user "nobody"). Nothing otherwise: the caller's own permissions already hold, or (on
+// Windows) there is no such identity.
+std::optional<Identity> unprivilegedIdentity();
 
 // Whether a message box is a window of its own (Windows) rather than a line on standard error.
 bool messageBoxesAreWindows();

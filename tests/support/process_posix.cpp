@@ -1,5 +1,7 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -109,6 +111,24 @@ bool drainSome(Fd& fd, std::string& into) {
   }
 }
 
+// posix_spawn cannot change the user, so a child that runs as another one is forked and set up by
+// hand, the way the spawn below sets it up. Between fork and exec only async-signal-safe calls:
+// the test program has other threads.
+pid_t forkAs(const Identity& identity, const std::string& program, char* const argv[],
+             char* const envp[], int output, int error, const char* workingDirectory) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  setpgid(0, 0);
+  const int input = open("/dev/null", O_RDONLY | O_CLOEXEC);
+  if (input < 0 || dup2(input, STDIN_FILENO) < 0 || dup2(output, STDOUT_FILENO) < 0 ||
+      dup2(error, STDERR_FILENO) < 0 || (workingDirectory && chdir(workingDirectory) != 0) ||
+      setgroups(0, nullptr) != 0 || setgid(identity.group) != 0 || setuid(identity.user) != 0) {
+    _exit(127);
+  }
+  execve(program.c_str(), argv, envp);
+  _exit(127);
+}
+
 }  // namespace
 
 struct Process::State {
@@ -155,9 +175,20 @@ std::optional<Process> Process::start(const ProcessOptions& options, std::string
   std::vector<char*> envpPointers = pointers(envp);
 
   auto state = std::make_unique<State>();
-  const int failed = posix_spawn(&state->pid, argv[0].c_str(), &files.actions,
-                                 &attributes.attributes, argvPointers.data(), envpPointers.data());
-  if (failed != 0) {
+  if (options.identity) {
+    const std::string folder = options.workingDirectory.string();
+    state->pid = forkAs(*options.identity, argv[0], argvPointers.data(), envpPointers.data(),
+                        output->write.get(), errors->write.get(),
+                        folder.empty() ? nullptr : folder.c_str());
+    if (state->pid < 0) {
+      *error = std::string("fork: ") + std::strerror(errno);
+      return std::nullopt;
+    }
+    setpgid(state->pid, state->pid);  // also here, so that a kill never misses the group
+  } else if (const int failed =
+                 posix_spawn(&state->pid, argv[0].c_str(), &files.actions, &attributes.attributes,
+                             argvPointers.data(), envpPointers.data());
+             failed != 0) {
     *error = "posix_spawn " + argv[0] + ": " + std::strerror(failed);
     return std::nullopt;
   }
@@ -212,6 +243,22 @@ std::u16string executableFileName(std::u16string_view base) { return std::u16str
 std::filesystem::path jvmLibraryInJre(JvmFlavour flavour) {
   return std::filesystem::path("lib") / (flavour == JvmFlavour::kClient ? "client" : "server") /
          "libjvm.so";
+}
+
+std::optional<ExclusiveHold> ExclusiveHold::take(const std::filesystem::path&) {
+  return std::nullopt;
+}
+
+ExclusiveHold::ExclusiveHold(ExclusiveHold&& other) noexcept
+    : handle_(std::exchange(other.handle_, 0)) {}
+
+ExclusiveHold::~ExclusiveHold() = default;
+
+std::optional<Identity> unprivilegedIdentity() {
+  if (geteuid() != 0) return std::nullopt;
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr) return Identity{65534, 65534};
+  return Identity{nobody->pw_uid, nobody->pw_gid};
 }
 
 bool messageBoxesAreWindows() { return false; }

@@ -158,6 +158,10 @@ Process::~Process() {
 }
 
 std::optional<Process> Process::start(const ProcessOptions& options, std::string* error) {
+  if (options.identity) {
+    *error = "a child cannot be started as another user on Windows";
+    return std::nullopt;
+  }
   std::optional<Pipe> output = makePipe();
   std::optional<Pipe> errors = makePipe();
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -243,6 +247,22 @@ std::filesystem::path jvmLibraryInJre(JvmFlavour flavour) {
   return std::filesystem::path("bin") / (flavour == JvmFlavour::kClient ? "client" : "server") /
          "jvm.dll";
 }
+
+std::optional<ExclusiveHold> ExclusiveHold::take(const std::filesystem::path& path) {
+  const HANDLE file = CreateFileW(path.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  return ExclusiveHold(reinterpret_cast<std::intptr_t>(file));
+}
+
+ExclusiveHold::ExclusiveHold(ExclusiveHold&& other) noexcept
+    : handle_(std::exchange(other.handle_, 0)) {}
+
+ExclusiveHold::~ExclusiveHold() {
+  if (handle_ != 0) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::optional<Identity> unprivilegedIdentity() { return std::nullopt; }
 
 bool messageBoxesAreWindows() { return true; }
 

@@ -40,4 +40,14 @@ if [ -z "${LUMORA_WINE_NO_DISPLAY:-}" ] && [ -f "$session/display" ]; then
 fi
 # The 64-bit loader is Wine's loader for every program when only it can run.
 [ "$loader" = "$wine64" ] && export WINELOADER="$wine64"
-exec "$loader" "$program" "$@"
+
+# The program's output goes through files, not straight to the caller's pipes: a process that
+# Wine starts on the program's behalf (a headless console host, say) inherits them and may
+# outlive the program, and CTest would wait for it until the test's timeout.
+output=$(mktemp) && errors=$(mktemp) || exit 1
+trap 'rm -f "$output" "$errors"' EXIT
+"$loader" "$program" "$@" >"$output" 2>"$errors"
+status=$?
+cat "$output"
+cat "$errors" >&2
+exit $status

@@ -3,6 +3,7 @@
 // application writes what it saw to a report, each text as its hexadecimal UTF-16 code units.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
@@ -67,6 +68,27 @@ class RealJvmTest : public LauncherTest {
     if (kJavaHome.empty()) GTEST_SKIP() << "no JDK was found when this program was built";
     ASSERT_TRUE(std::filesystem::exists(ownExecutableFolder() / kTestApplication))
         << "the Java test application was not built";
+#if defined(__SANITIZE_ADDRESS__)
+    // A real JVM takes SIGSEGV for its own ends, and LeakSanitizer's end-of-process scan stops
+    // its threads and crashes on them; the launcher's leaks are checked with the test JVM.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    savedAsanOptions_ = options ? std::optional<std::string>(options) : std::nullopt;
+    const std::string jvmFriendly =
+        (options ? std::string(options) + ":" : std::string()) + "detect_leaks=0:handle_segv=0";
+    setenv("ASAN_OPTIONS", jvmFriendly.c_str(), 1);
+    asanOptionsChanged_ = true;
+#endif
+  }
+
+  void TearDown() override {
+#if defined(__SANITIZE_ADDRESS__)
+    if (!asanOptionsChanged_) return;
+    if (savedAsanOptions_) {
+      setenv("ASAN_OPTIONS", savedAsanOptions_->c_str(), 1);
+    } else {
+      unsetenv("ASAN_OPTIONS");
+    }
+#endif
   }
 
   // The installation with the machine's JDK as its jre folder, the test application and an empty
@@ -110,6 +132,8 @@ class RealJvmTest : public LauncherTest {
   std::string log() const { return readBytes(startFolder() / "run.log"); }
 
   LogStart start_{};
+  bool asanOptionsChanged_ = false;
+  std::optional<std::string> savedAsanOptions_;
 };
 
 TEST_F(RealJvmTest, MainGetsTheTokenAndTheFileOnTheMainThread) {

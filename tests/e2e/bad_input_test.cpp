@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/launcher_test.h"
+#include "e2e/outside_places.h"
 #include "e2e/log_checks.h"
 #include "support/installation.h"
 #include "support/launcher_run.h"
@@ -39,13 +40,6 @@ constexpr char kPublicCandidate[] = "Looking for public JRE in registry.\n";
 constexpr char kUserCandidate[] = "Looking for JRE specified in user profile.\n";
 constexpr char kPrompt[] = "Prompting for JRE.\n";
 
-bool isWindowsBuild() { return messageBoxesAreWindows(); }
-
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = std::filesystem::path(path).make_preferred().u8string();
-  return std::string(text.begin(), text.end());
-}
-
 std::u16string utf16(const std::filesystem::path& path) {
   return std::filesystem::path(path).make_preferred().u16string();
 }
@@ -57,10 +51,6 @@ std::string utf16le(std::u16string_view text) {
     bytes += static_cast<char>(unit >> 8);
   }
   return bytes;
-}
-
-std::filesystem::path testJvmLibrary() {
-  return ownExecutableFolder() / (isWindowsBuild() ? "testjvm.dll" : "libtestjvm.so");
 }
 
 // Pseudo-random bytes of every value, NULs among them, from a fixed seed. Two rules keep their
@@ -153,63 +143,6 @@ std::vector<std::string> jvmOptions(const Records& report) {
   rest->assign(options.begin() + 2, options.end());
   return ::testing::AssertionSuccess();
 }
-
-std::string environmentValue(const Installation& installation, std::string_view name) {
-  for (const EnvironmentChange& change : installation.environment()) {
-    if (change.name == name) return change.value.value_or("");
-  }
-  return {};
-}
-
-// The per-user and machine-wide application-data folders the launcher uses: on POSIX the
-// installation's sandbox, under Wine the prefix's own, which this program shares.
-std::filesystem::path userDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_HOME");
-  const char* appData = std::getenv("APPDATA");
-  return appData != nullptr ? appData : "";
-}
-
-std::filesystem::path machineDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_DIRS");
-  const char* programData = std::getenv("ProgramData");
-  return programData != nullptr ? programData : "";
-}
-
-// A file or folder that a test puts outside its temporary folder (in the Wine prefix), taken
-// aside first and put back as it was, with the folders made on the way removed, when the guard
-// goes. On POSIX these lie in the sandbox, which goes with the temporary folder.
-class PlacedOutside {
- public:
-  explicit PlacedOutside(std::filesystem::path path) : path_(std::move(path)) {
-    std::error_code error;
-    if (!path_.is_absolute()) return;
-    if (std::filesystem::is_regular_file(path_, error)) before_ = readBytes(path_);
-    std::filesystem::remove_all(path_, error);
-    for (std::filesystem::path folder = path_.parent_path();
-         !folder.empty() && folder != folder.root_path() && !std::filesystem::exists(folder, error);
-         folder = folder.parent_path()) {
-      firstMadeFolder_ = folder;
-    }
-  }
-  ~PlacedOutside() {
-    if (!path_.is_absolute()) return;
-    std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
-    if (firstMadeFolder_) std::filesystem::remove_all(*firstMadeFolder_, ignored);
-    if (before_) writeFile(path_, *before_);
-  }
-  PlacedOutside(const PlacedOutside&) = delete;
-  PlacedOutside& operator=(const PlacedOutside&) = delete;
-
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-  std::optional<std::string> before_;
-  std::optional<std::filesystem::path> firstMadeFolder_;
-};
 
 // Lets every user into the temporary folder: folders open and writable (the test JVM writes its
 // report, the launcher its log), files readable. For runs as an unprivileged user.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "e2e/launcher_test.h"
+#include "e2e/outside_places.h"
 #include "e2e/log_checks.h"
 #include "support/installation.h"
 #include "support/launcher_run.h"
@@ -21,81 +22,6 @@
 
 namespace lumora::testing {
 namespace {
-
-bool isWindowsBuild() { return messageBoxesAreWindows(); }
-
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-// The test JVM library, built beside this program.
-std::filesystem::path testJvmLibrary() {
-  return ownExecutableFolder() / (isWindowsBuild() ? "testjvm.dll" : "libtestjvm.so");
-}
-
-// A value of the installation's own environment (POSIX), where its per-user and machine-wide
-// folders lie.
-std::string environmentValue(const Installation& installation, std::string_view name) {
-  for (const EnvironmentChange& change : installation.environment()) {
-    if (change.name == name) return change.value.value_or("");
-  }
-  return {};
-}
-
-// The per-user and the machine-wide application-data folders the launcher uses. Under Wine they
-// are the prefix's own, which this program shares; on POSIX the installation's sandbox.
-std::filesystem::path userDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_HOME");
-  const char* appData = std::getenv("APPDATA");
-  return appData != nullptr ? appData : "";
-}
-
-std::filesystem::path machineDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_DIRS");
-  const char* programData = std::getenv("ProgramData");
-  return programData != nullptr ? programData : "";
-}
-
-// A file that a test changes outside its own temporary folder (in the Wine prefix): it is taken
-// aside when the guard is made, so that the test starts without it, and put back as it was, with
-// the folders made on its way removed, when the guard goes, however the test ends.
-class RestoredFile {
- public:
-  explicit RestoredFile(std::filesystem::path file) : file_(std::move(file)) {
-    if (!file_.is_absolute()) file_.clear();  // no such folder: the test fails on it, untouched
-    std::error_code error;
-    if (file_.empty()) return;
-    if (std::filesystem::exists(file_, error)) {
-      before_ = readBytes(file_);
-      std::filesystem::remove(file_, error);
-    }
-    for (std::filesystem::path folder = file_.parent_path();
-         !folder.empty() && folder != folder.root_path() && !std::filesystem::exists(folder, error);
-         folder = folder.parent_path()) {
-      firstMadeFolder_ = folder;
-    }
-  }
-  ~RestoredFile() {
-    if (file_.empty()) return;
-    std::error_code ignored;
-    if (firstMadeFolder_) std::filesystem::remove_all(*firstMadeFolder_, ignored);
-    if (before_) {
-      writeFile(file_, *before_);
-    } else {
-      std::filesystem::remove(file_, ignored);
-    }
-  }
-  RestoredFile(const RestoredFile&) = delete;
-  RestoredFile& operator=(const RestoredFile&) = delete;
-
-  const std::filesystem::path& path() const { return file_; }
-
- private:
-  std::filesystem::path file_;
-  std::optional<std::string> before_;
-  std::optional<std::filesystem::path> firstMadeFolder_;
-};
 
 // Windows: runs reg.exe (Wine's, in the session's prefix) and gives its exit code; -1 when it
 // could not be run.
@@ -340,8 +266,8 @@ class CascadeTest : public LauncherTest {
     return called && std::find(report.begin(), report.end(), "create-result 0") != report.end();
   }
 
-  RestoredFile userFile_{userDataFolder(install_) / "lumorajrepath.cfg"};
-  RestoredFile preferences_{machineDataFolder(install_) / "Veltra" / "VeltraSetupManager" /
+  PlacedOutside userFile_{userDataFolder(install_) / "lumorajrepath.cfg"};
+  PlacedOutside preferences_{machineDataFolder(install_) / "Veltra" / "VeltraSetupManager" /
                             "vsmpreferences.txt"};
   PublicJreRecord publicJre_;
   std::filesystem::path registry_;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "e2e/launcher_test.h"
+#include "e2e/outside_places.h"
 #include "e2e/log_checks.h"
 #include "support/installation.h"
 #include "support/launcher_run.h"
@@ -24,67 +25,6 @@ namespace lumora::testing {
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
-bool isWindowsBuild() { return messageBoxesAreWindows(); }
-
-std::string utf8(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-std::filesystem::path testJvmLibrary() {
-  return ownExecutableFolder() / (isWindowsBuild() ? "testjvm.dll" : "libtestjvm.so");
-}
-
-// A value of the installation's own environment (POSIX), where its sandbox folders lie.
-std::string environmentValue(const Installation& installation, std::string_view name) {
-  for (const EnvironmentChange& change : installation.environment()) {
-    if (change.name == name) return change.value.value_or("");
-  }
-  return {};
-}
-
-// The per-user and machine-wide application-data folders of the launcher's runs: under Wine the
-// prefix's own, which this program shares; on POSIX the installation's sandbox.
-std::filesystem::path userDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_HOME");
-  const char* appData = std::getenv("APPDATA");
-  return appData != nullptr ? appData : "";
-}
-
-std::filesystem::path machineDataFolder(const Installation& installation) {
-  if (!isWindowsBuild()) return environmentValue(installation, "XDG_CONFIG_DIRS");
-  const char* programData = std::getenv("ProgramData");
-  return programData != nullptr ? programData : "";
-}
-
-// The per-user file lies in the Wine prefix, outside the test's folder: a file found there is
-// taken aside for the test and put back afterwards, however the test ends.
-class SetAsideFile {
- public:
-  explicit SetAsideFile(std::filesystem::path file) : file_(std::move(file)) {
-    std::error_code error;
-    if (!file_.is_absolute() || !std::filesystem::exists(file_, error)) return;
-    before_ = readBytes(file_);
-    std::filesystem::remove(file_, error);
-  }
-  ~SetAsideFile() {
-    std::error_code ignored;
-    if (before_) {
-      writeFile(file_, *before_);
-    } else if (file_.is_absolute()) {
-      std::filesystem::remove(file_, ignored);
-    }
-  }
-  SetAsideFile(const SetAsideFile&) = delete;
-  SetAsideFile& operator=(const SetAsideFile&) = delete;
-
-  const std::filesystem::path& path() const { return file_; }
-
- private:
-  std::filesystem::path file_;
-  std::optional<std::string> before_;
-};
 
 // POSIX: stands in for zenity on the run's PATH. It notes each call of the run, one line of its arguments
 // each followed by "|", answers the folder chooser with the prepared folders in turn and cancels
@@ -277,7 +217,7 @@ class FolderPromptTest : public LauncherTest {
     return static_cast<int>(std::count(report.begin(), report.end(), "create-result 0"));
   }
 
-  SetAsideFile userFile_{userDataFolder(install_) / "lumorajrepath.cfg"};
+  PlacedOutside userFile_{userDataFolder(install_) / "lumorajrepath.cfg"};
   std::optional<ZenityStandIn> zenity_;
   LogStart start_{};
   std::string logText_;

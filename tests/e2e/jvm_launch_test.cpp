@@ -31,14 +31,10 @@ constexpr char kClassPathPrefix[] = "-Djava.class.path=";
 constexpr char kLaunchFailedText[] = "Failed to launch main().";
 const ShownBox kLaunchFailedBox{BoxIcon::kError, kLaunchFailedText};
 
-bool isWindowsBuild() { return messageBoxesAreWindows(); }
-
 // A library built beside this program.
 std::filesystem::path builtLibrary(std::string_view windowsName, std::string_view posixName) {
   return ownExecutableFolder() / (isWindowsBuild() ? windowsName : posixName);
 }
-
-std::filesystem::path testJvmLibrary() { return builtLibrary("testjvm.dll", "libtestjvm.so"); }
 
 // A text as the JVM receives it inside an option: on Windows each code unit up to U+00FF as the
 // byte of the same value; on POSIX UTF-8.

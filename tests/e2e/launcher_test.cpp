@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace lumora::testing {
@@ -47,6 +48,17 @@ LaunchResult LauncherTest::run(const std::vector<std::u16string>& arguments,
   request.arguments = arguments;
   request.workingDirectory = workingDirectory;
   return runLauncher(install_, request);
+}
+
+bool isWindowsBuild() { return messageBoxesAreWindows(); }
+
+std::string utf8(const std::filesystem::path& path) {
+  const std::u8string text = std::filesystem::path(path).make_preferred().u8string();
+  return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path testJvmLibrary() {
+  return ownExecutableFolder() / (isWindowsBuild() ? "testjvm.dll" : "libtestjvm.so");
 }
 
 std::u16string argumentText(const std::filesystem::path& path) {

@@ -53,6 +53,15 @@ class LauncherTest : public ::testing::Test {
   Installation install_;
 };
 
+// Whether this is a Windows build, run under Wine.
+bool isWindowsBuild();
+
+// `path` as UTF-8 text, with the platform's separators.
+std::string utf8(const std::filesystem::path& path);
+
+// The test JVM library, built beside this program.
+std::filesystem::path testJvmLibrary();
+
 // `path` as an argument text.
 std::u16string argumentText(const std::filesystem::path& path);
 

@@ -217,13 +217,16 @@ bool replaceFileAtomically(const std::u16string& path, std::string_view content)
 
 namespace {
 
-// A name with its ASCII letters in upper case: how names compare without regard to case.
-std::string foldAscii(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+char foldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Whether `name` ends with `foldedSuffix` (ASCII letters in upper case) without regard to case.
+bool endsWithFolded(std::string_view name, std::string_view foldedSuffix) {
+  if (name.size() < foldedSuffix.size()) return false;
+  const std::size_t start = name.size() - foldedSuffix.size();
+  for (std::size_t i = 0; i < foldedSuffix.size(); ++i) {
+    if (foldAscii(name[start + i]) != foldedSuffix[i]) return false;
   }
-  return folded;
+  return true;
 }
 
 }  // namespace
@@ -238,21 +241,32 @@ std::vector<std::u16string> findEntries(const std::u16string& pattern) {
   std::optional<std::string> folder = posix::nativePath(pattern.substr(0, star));
   DIR* directory = suffix && folder ? opendir(folder->c_str()) : nullptr;
   if (directory == nullptr) return names;
-  const std::string foldedSuffix = foldAscii(*suffix);
-  // The names stay in their system form (UTF-8) while they are matched and sorted: each is paired
-  // with its case-folded form once, and UTF-8 bytes sort in the order of their code points.
-  std::vector<std::pair<std::string, std::string>> entries;
+  std::string foldedSuffix = *suffix;
+  for (char& c : foldedSuffix) c = foldAscii(c);
+  // The names stay in their system form (UTF-8) while they are matched and sorted. Each match is
+  // kept as one text, its name with ASCII letters folded, a NUL (which no name holds), and the
+  // name itself, so that plain byte order sorts by the folded names first and the names
+  // themselves second; UTF-8 bytes sort in the order of their code points. The texts lie end to
+  // end in one buffer, and views of them are sorted.
+  std::string texts;
+  std::vector<std::pair<std::size_t, std::size_t>> spans;  // offset and size in `texts`
   while (const dirent* entry = readdir(directory)) {
     const std::string_view name = entry->d_name;
-    if (name.size() < foldedSuffix.size()) continue;
-    std::string folded = foldAscii(name);
-    if (!folded.ends_with(foldedSuffix)) continue;
-    entries.emplace_back(std::move(folded), name);
+    if (!endsWithFolded(name, foldedSuffix)) continue;
+    spans.emplace_back(texts.size(), 2 * name.size() + 1);
+    for (const char c : name) texts += foldAscii(c);
+    texts += '\0';
+    texts += name;
   }
   closedir(directory);
-  std::sort(entries.begin(), entries.end());
-  names.reserve(entries.size());
-  for (const auto& entry : entries) names.push_back(utf8ToUtf16(entry.second));
+  std::vector<std::string_view> matches;
+  matches.reserve(spans.size());
+  for (const auto& [offset, size] : spans) matches.emplace_back(texts.data() + offset, size);
+  std::sort(matches.begin(), matches.end());
+  names.reserve(matches.size());
+  for (const std::string_view match : matches) {
+    names.push_back(utf8ToUtf16(match.substr(match.size() / 2 + 1)));
+  }
   return names;
 }
 

@@ -1,11 +1,8 @@
 // The XML document seam with libxml2 and its XPath 1.0 engine (POSIX).
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-#include <libxml/xpath.h>
-
 #include <memory>
 #include <new>
 
+#include "platform/libxml2_library.h"
 #include "platform/os.h"
 #include "platform/unicode.h"
 #include "platform/xml_document.h"
@@ -31,23 +28,23 @@ struct ParseState {
 void refuseDtd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) {
   auto* parser = static_cast<xmlParserCtxtPtr>(context);
   static_cast<ParseState*>(parser->_private)->declaresDtd = true;
-  xmlStopParser(parser);
+  libxml2::loaded().StopParser(parser);
 }
 
 struct ParserDeleter {
-  void operator()(xmlParserCtxtPtr parser) const { xmlFreeParserCtxt(parser); }
+  void operator()(xmlParserCtxtPtr parser) const { libxml2::loaded().FreeParserCtxt(parser); }
 };
 struct DocDeleter {
-  void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+  void operator()(xmlDocPtr doc) const { libxml2::loaded().FreeDoc(doc); }
 };
 struct XPathContextDeleter {
-  void operator()(xmlXPathContextPtr context) const { xmlXPathFreeContext(context); }
+  void operator()(xmlXPathContextPtr context) const { libxml2::loaded().XPathFreeContext(context); }
 };
 struct XPathObjectDeleter {
-  void operator()(xmlXPathObjectPtr object) const { xmlXPathFreeObject(object); }
+  void operator()(xmlXPathObjectPtr object) const { libxml2::loaded().XPathFreeObject(object); }
 };
 struct XmlCharDeleter {
-  void operator()(xmlChar* text) const { xmlFree(text); }
+  void operator()(xmlChar* text) const { (*libxml2::loaded().Free)(text); }
 };
 
 // No network, no entity substitution, no DTD loading or default attributes; errors are not
@@ -58,18 +55,18 @@ constexpr int kParseOptions =
     XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE;
 
 std::unique_ptr<xmlDoc, DocDeleter> parse(os::File& file) {
-  std::unique_ptr<xmlParserCtxt, ParserDeleter> parser(xmlNewParserCtxt());
+  std::unique_ptr<xmlParserCtxt, ParserDeleter> parser(libxml2::loaded().NewParserCtxt());
   if (parser == nullptr || parser->sax == nullptr) return nullptr;
   ParseState state;
   parser->_private = &state;
   parser->sax->internalSubset = refuseDtd;
   std::unique_ptr<xmlDoc, DocDeleter> doc(
-      xmlCtxtReadIO(parser.get(), readFromFile, nullptr, &file, nullptr, nullptr, kParseOptions));
+      libxml2::loaded().CtxtReadIO(parser.get(), readFromFile, nullptr, &file, nullptr, nullptr, kParseOptions));
   // A stopped parse can still hand back the part it built, so the flag decides, and a document
   // that somehow carries a subset is refused all the same.
   if (doc == nullptr || state.declaresDtd || !parser->wellFormed || !parser->nsWellFormed ||
       doc->intSubset != nullptr || doc->extSubset != nullptr ||
-      xmlDocGetRootElement(doc.get()) == nullptr) {
+      libxml2::loaded().DocGetRootElement(doc.get()) == nullptr) {
     return nullptr;
   }
   return doc;
@@ -109,7 +106,7 @@ std::optional<AttributeMap> Node::attributes() const {
 
 std::optional<std::u16string> Node::text() const {
   std::unique_ptr<xmlChar, XmlCharDeleter> content(
-      xmlNodeGetContent(static_cast<xmlNodePtr>(handle_.get())));
+      libxml2::loaded().NodeGetContent(static_cast<xmlNodePtr>(handle_.get())));
   if (content == nullptr) return std::nullopt;
   return fromXmlChar(content.get());
 }
@@ -140,12 +137,14 @@ std::optional<Node> AttributeMap::namedItem(const String& name) const {
 // Document
 
 std::optional<Document> Document::create() {
-  xmlDocPtr doc = xmlNewDoc(BAD_CAST "1.0");
+  const libxml2::Library* library = libxml2::library();
+  if (library == nullptr) return std::nullopt;
+  xmlDocPtr doc = library->NewDoc(BAD_CAST "1.0");
   if (doc == nullptr) return std::nullopt;
   return Document(doc);
 }
 
-void Document::Traits::release(void* handle) { xmlFreeDoc(static_cast<xmlDocPtr>(handle)); }
+void Document::Traits::release(void* handle) { libxml2::loaded().FreeDoc(static_cast<xmlDocPtr>(handle)); }
 
 bool Document::load(const String& path) {
   std::optional<os::File> file = os::File::openForReading(textOf(path.handle_.get()));
@@ -159,10 +158,10 @@ bool Document::load(const String& path) {
 std::optional<Node> Document::selectSingleNode(const String& query) const {
   auto* doc = static_cast<xmlDocPtr>(handle_.get());
   const std::string expression = utf16ToUtf8(textOf(query.handle_.get()));
-  std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(xmlXPathNewContext(doc));
+  std::unique_ptr<xmlXPathContext, XPathContextDeleter> context(libxml2::loaded().XPathNewContext(doc));
   if (context == nullptr) return std::nullopt;
   std::unique_ptr<xmlXPathObject, XPathObjectDeleter> result(
-      xmlXPathEvalExpression(BAD_CAST expression.c_str(), context.get()));
+      libxml2::loaded().XPathEvalExpression(BAD_CAST expression.c_str(), context.get()));
   // A node-set result comes sorted in document order.
   if (result == nullptr || result->type != XPATH_NODESET || result->nodesetval == nullptr ||
       result->nodesetval->nodeNr == 0) {

@@ -551,5 +551,44 @@ TEST_F(CascadeTest, ARegistryWithAnEntityBombIsRefusedAndTheSearchGoesOn) {
   EXPECT_TRUE(createdJvm(reportOf(user)));
 }
 
+#if !defined(_WIN32)
+// libxml2 is loaded only when the registry is read. A machine where it cannot be had (here a
+// library without its entry points stands in for it) loses only this source of the JRE.
+TEST_F(CascadeTest, WithoutAUsableLibxml2TheDeployedJreIsPassedOverAndTheSearchGoesOn) {
+  const std::filesystem::path standIn = install_.makeFolder(u"libraries");
+  std::error_code error;
+  std::filesystem::copy_file(ownExecutableFolder() / "libnotjvm.so", standIn / "libxml2.so.2",
+                             error);
+  ASSERT_FALSE(error) << error.message();
+  const std::filesystem::path deployed = jreFolder(u"deployed", Offer::kJvm);
+  ASSERT_NO_FATAL_FAILURE(setUpDeployedJre(deployed));
+  const std::filesystem::path user = jreFolder(u"user", Offer::kJvm);
+  ASSERT_NO_FATAL_FAILURE(writeUserJrePath(user));
+
+  LaunchRequest request;
+  request.environment.push_back({"LD_LIBRARY_PATH", standIn.string()});
+  const LaunchResult result = runLogged(request);
+  ASSERT_TRUE(result.finished) << ::testing::PrintToString(result);
+  EXPECT_EQ(result.exitCode, kExitSuccess) << ::testing::PrintToString(result);
+  ExpectedLog log;
+  log.text("Looking for Lumora private JRE.\n")
+      .noJvmIn(privateJreText())
+      .text("Looking for JRE configured in install directory.\n")
+      .text("Looking for Veltra Deployed private JRE.\n")
+      .labelled("Attempting to read vsmpreferences.txt.\n", preferencesText())
+      .text("vsmpreferences.txt read successfully.\n")
+      .text("VeltraHome property found successfully.\n")
+      .labelled("Looking for deployment registry.\n", utf8(registry_))
+      .text("Looking for public JRE in registry.\n")
+      .text("Looking for JavaSoft 1.7 JRE in registry.\n")
+      .text("Looking for JRE specified in user profile.\n")
+      .labelled("Path read from config file.\n", utf8(user))
+      .jvmCreatedIn(utf8(user));
+  EXPECT_TRUE(logIs(logText_, start_, log.str()));
+  EXPECT_EQ(reportOf(deployed), std::vector<std::string>{});
+  EXPECT_TRUE(createdJvm(reportOf(user)));
+}
+#endif
+
 }  // namespace
 }  // namespace lumora::testing

@@ -29,6 +29,7 @@ constexpr FlagKey kFlags[] = {
     {"newarray", "fail", &Config::newArrayFails},
     {"newstring", "fail", &Config::newStringFails},
     {"main", "throw", &Config::mainThrows},
+    {"options", "unrecorded", &Config::optionTextsUnrecorded},
 };
 
 struct NumberKey {

@@ -19,6 +19,9 @@ struct Config {
   bool newArrayFails = false;                      // newarray=fail
   bool newStringFails = false;                     // newstring=fail
   bool mainThrows = false;                         // main=throw
+  // options=unrecorded: the option texts are left out of the report (benchmarks, where escaping a
+  // long class path would be the test JVM's cost, not the launcher's).
+  bool optionTextsUnrecorded = false;
   std::uint32_t mainSleepMs = 0;                   // main.sleep_ms=<n>
   std::uint32_t destroySleepMs = 0;                // destroy.sleep_ms=<n>
 };

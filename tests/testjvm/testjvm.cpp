@@ -60,7 +60,7 @@ jni::jint JNICALL destroyJavaVM(jni::JavaVM* vm) {
   return jni::kOk;
 }
 
-void recordArguments(const jni::JavaVMInitArgs& args) {
+void recordArguments(const jni::JavaVMInitArgs& args, bool optionTexts) {
   char version[9];
   std::snprintf(version, sizeof version, "%08X", static_cast<unsigned>(args.version));
   record(std::string("create version=") + version + " ignoreUnrecognized=" +
@@ -70,7 +70,9 @@ void recordArguments(const jni::JavaVMInitArgs& args) {
   }
   for (jni::jint i = 0; i < args.nOptions; ++i) {
     const jni::JavaVMOption& option = args.options[i];
-    record("option " + (option.optionString ? escapeBytes(option.optionString) : "null"));
+    if (optionTexts) {
+      record("option " + (option.optionString ? escapeBytes(option.optionString) : "null"));
+    }
     if (option.extraInfo) record("extraInfo " + std::to_string(i) + " nonnull");
   }
 }
@@ -107,8 +109,8 @@ jni::jint createJavaVM(jni::JavaVM** vm, void** env, void* initArgs) {
   *vm = nullptr;
   *env = nullptr;
   const auto& args = *static_cast<const jni::JavaVMInitArgs*>(initArgs);
-  recordArguments(args);
   Config config = loadConfig();
+  recordArguments(args, !config.optionTextsUnrecorded);
   jni::jint result = outcome(config, args);
   record("create-result " + std::to_string(result));
   if (result < 0) return result;

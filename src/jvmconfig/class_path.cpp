@@ -14,9 +14,15 @@ std::optional<std::string> buildClassPathOption(const std::u16string& installFol
   std::optional<std::string> narrowLibFolder = os::toNarrow(libFolder);
   if (!narrowLibFolder) return std::nullopt;
 
+  const std::vector<std::u16string> names = os::findEntries(pattern);
   std::string option = "-Djava.class.path=";
+  // Room for the longest form the entries can take (a code unit narrows to at most three bytes),
+  // so that a long class path is not copied again and again while it grows.
+  std::size_t room = option.size();
+  for (const std::u16string& name : names) room += narrowLibFolder->size() + 2 + 3 * name.size();
+  option.reserve(room);
   bool first = true;
-  for (const std::u16string& name : os::findEntries(pattern)) {
+  for (const std::u16string& name : names) {
     // Each entry is the lib folder, one separator and the name, within the path limit; the
     // folder's narrow form is made once for all entries.
     if (libFolder.size() + 1 + name.size() >= os::kMaxPath) return std::nullopt;

@@ -161,7 +161,7 @@ std::string asLogged(std::string_view text) {
   return logged;
 }
 
-class JvmLaunchTest : public LauncherTest {
+class JvmLaunchTest : public LoggedLauncherTest {
  protected:
   // Puts `library` into the installation's jre folder as its client or server JVM library, with
   // these test JVM settings beside it. The report is then read from beside it.
@@ -179,20 +179,7 @@ class JvmLaunchTest : public LauncherTest {
     return testjvm::readReport(jvmLibrary_.parent_path() / testjvm::kReportFileName);
   }
 
-  // Runs with these arguments and a log in the start folder, noting the time around the run.
-  LaunchResult loggedRun(std::vector<std::u16string> arguments = {}) {
-    arguments.insert(arguments.begin(), u"-log:run.log");
-    start_.folder = loggedFolder(install_.folder());
-    start_.notBefore = std::time(nullptr);
-    LaunchResult result = run(arguments);
-    start_.notAfter = std::time(nullptr);
-    return result;
-  }
-
-  std::string log() const { return readBytes(startFolder() / "run.log"); }
-
   std::filesystem::path jvmLibrary_;
-  LogStart start_{};
 };
 
 // -------------------------------------------------------------------------------------------

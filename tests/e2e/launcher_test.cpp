@@ -1,6 +1,7 @@
 #include "e2e/launcher_test.h"
 
 #include <algorithm>
+#include <ctime>
 
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -49,6 +50,17 @@ LaunchResult LauncherTest::run(const std::vector<std::u16string>& arguments,
   request.workingDirectory = workingDirectory;
   return runLauncher(install_, request);
 }
+
+LaunchResult LoggedLauncherTest::loggedRun(std::vector<std::u16string> arguments) {
+  arguments.insert(arguments.begin(), u"-log:run.log");
+  start_.folder = loggedFolder(install_.folder());
+  start_.notBefore = std::time(nullptr);
+  LaunchResult result = run(arguments);
+  start_.notAfter = std::time(nullptr);
+  return result;
+}
+
+std::string LoggedLauncherTest::log() const { return readBytes(startFolder() / "run.log"); }
 
 bool isWindowsBuild() { return messageBoxesAreWindows(); }
 

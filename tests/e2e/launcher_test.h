@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/log_checks.h"
 #include "support/installation.h"
 #include "support/launcher_run.h"
 
@@ -51,6 +52,16 @@ class LauncherTest : public ::testing::Test {
   std::filesystem::path startFolder() const { return install_.makeFolder(u"start"); }
 
   Installation install_;
+};
+
+// A launcher test whose runs write their log to run.log in the start folder.
+class LoggedLauncherTest : public LauncherTest {
+ protected:
+  // Runs with "-log:run.log" before `arguments`, noting the clock around the run in start_.
+  LaunchResult loggedRun(std::vector<std::u16string> arguments = {});
+  std::string log() const;
+
+  LogStart start_{};
 };
 
 // Whether this is a Windows build, run under Wine.

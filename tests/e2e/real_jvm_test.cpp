@@ -60,7 +60,7 @@ std::string hex(std::u16string_view text) {
 
 std::u16string utf16(const std::filesystem::path& path) { return path.u16string(); }
 
-class RealJvmTest : public LauncherTest {
+class RealJvmTest : public LoggedLauncherTest {
  protected:
   void SetUp() override {
     LauncherTest::SetUp();
@@ -120,18 +120,6 @@ class RealJvmTest : public LauncherTest {
   }
   std::filesystem::path reportFile() const { return install_.root() / "java-report.txt"; }
 
-  LaunchResult loggedRun(std::vector<std::u16string> arguments = {}) {
-    arguments.insert(arguments.begin(), u"-log:run.log");
-    start_.folder = loggedFolder(install_.folder());
-    start_.notBefore = std::time(nullptr);
-    LaunchResult result = run(arguments);
-    start_.notAfter = std::time(nullptr);
-    return result;
-  }
-
-  std::string log() const { return readBytes(startFolder() / "run.log"); }
-
-  LogStart start_{};
   bool asanOptionsChanged_ = false;
   std::optional<std::string> savedAsanOptions_;
 };

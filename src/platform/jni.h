@@ -1,5 +1,5 @@
 // Our own declarations of the parts of the Java Native Interface (JNI 1.6) that the launcher and its
-// test JVM library use, written from the published JNI specification. No JDK header is included.
+// test JVM library use, written from the public JNI documentation. No JDK header is included.
 //
 // The function tables are declared as arrays of slots: only the slots we call are named below, by
 // their fixed index in the table, with the exact signature JNI gives them. The real-JVM tests on

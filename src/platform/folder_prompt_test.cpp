@@ -13,6 +13,7 @@
 #include "platform/path.h"
 #include "platform/unicode.h"
 #include "shell/diagnostic_log.h"
+#include "support/log_texts.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
@@ -34,7 +35,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::readBytes;
-using testing::TempDir;
 
 constexpr std::size_t kLongest = os::kMaxPath - 1;
 
@@ -46,32 +46,7 @@ std::string chosenLog(const std::u16string& path) {
          utf16ToUtf8(path) + "\n";
 }
 
-// The log as its texts read: without the byte-order mark, each CR LF back to LF.
-std::string logTexts(const std::u16string& path) {
-  std::string bytes = readBytes(fs::path(path));
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-  std::string texts;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    texts += bytes[i];
-  }
-  return texts;
-}
-
-// Every test runs with a log open, so that the texts the prompt writes can be checked.
-class FolderPromptTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(DiagnosticLog::open(logPath_)); }
-  void TearDown() override { DiagnosticLog::close(); }
-
-  std::string log() {
-    DiagnosticLog::close();
-    return logTexts(logPath_);
-  }
-
-  TempDir dir_;
-  const std::u16string logPath_ = dir_.file(u"run.log");
-};
+class FolderPromptTest : public testing::LoggedUnitTest {};
 
 #ifdef _WIN32
 

@@ -11,6 +11,7 @@
 #include "platform/os.h"
 #include "platform/unicode.h"
 #include "shell/diagnostic_log.h"
+#include "support/log_texts.h"
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
@@ -23,8 +24,6 @@
 namespace lumora {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
 
 constexpr std::size_t kLongest = os::kMaxPath - 1;
 
@@ -36,32 +35,7 @@ std::string queriedLog(const std::u16string& value) {
          "\n";
 }
 
-// The log as its texts read: without the byte-order mark, each CR LF back to LF.
-std::string logTexts(const std::u16string& path) {
-  std::string bytes = readBytes(std::filesystem::path(path));
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
-  std::string texts;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
-    texts += bytes[i];
-  }
-  return texts;
-}
-
-// Every test runs with a log open, so that the texts the lookup writes can be checked.
-class PublicJreTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(DiagnosticLog::open(logPath_)); }
-  void TearDown() override { DiagnosticLog::close(); }
-
-  std::string log() {
-    DiagnosticLog::close();
-    return logTexts(logPath_);
-  }
-
-  TempDir dir_;
-  const std::u16string logPath_ = dir_.file(u"run.log");
-};
+class PublicJreTest : public testing::LoggedUnitTest {};
 
 #ifdef _WIN32
 

@@ -19,6 +19,7 @@
 #include "e2e/log_checks.h"
 #include "support/installation.h"
 #include "support/launcher_run.h"
+#include "support/log_texts.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "testjvm/report.h"
@@ -215,14 +216,7 @@ class BadInputTest : public ::testing::Test {
   }
 
   // The run's log with its byte-order mark dropped and CR LF as LF, as the launcher's texts are.
-  std::string log() const {
-    const std::string bytes = readBytes(startFolder() / "run.log");
-    std::string text;
-    for (std::size_t i = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0; i < bytes.size(); ++i) {
-      if (bytes.compare(i, 2, "\r\n") != 0) text += bytes[i];
-    }
-    return text;
-  }
+  std::string log() const { return logTexts(startFolder() / "run.log"); }
 
   // What the log holds between the texts `from` and `to`.
   ::testing::AssertionResult logBetweenIs(std::string_view from, std::string_view to,

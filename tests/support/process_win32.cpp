@@ -182,9 +182,18 @@ std::optional<Process> Process::start(const ProcessOptions& options, std::string
   std::wstring environment = environmentBlock(options.environment);
   const std::wstring folder = options.workingDirectory.wstring();
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(options.program.wstring().c_str(), line.data(), nullptr, nullptr, TRUE,
-                      CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, environment.data(),
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+  // Wine now and then fails a process start with ERROR_INTERNAL_ERROR while its server is busy;
+  // a second attempt starts it. Any other error is the test's to see.
+  bool started = false;
+  for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    started = CreateProcessW(options.program.wstring().c_str(), line.data(), nullptr, nullptr,
+                             TRUE, CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW,
+                             environment.data(), folder.empty() ? nullptr : folder.c_str(),
+                             &startup, &info);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!started) {
     *error = systemError("CreateProcessW") + " for " + utf8(options.program.wstring());
     return std::nullopt;
   }
